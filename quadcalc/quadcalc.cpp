@@ -1,0 +1,1 @@
+#include "quadcalc/quadcalc.h"
