@@ -1,1 +1,0 @@
-#include "quadcalc/quadcalc.h"
