@@ -1,0 +1,95 @@
+#include "common/ui_services.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+
+#include "common/error.h"
+#include "common/log.h"
+
+namespace tk {
+namespace {
+
+class SilentUi final : public UiServices {
+ public:
+  void ShowError(const std::string&) override {}
+  void ShowWarning(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
+  int AskYesNoCancel(const std::string&, bool, bool* remember) override {
+    if (remember) *remember = false;
+    return kAnswerCancel;
+  }
+  std::optional<FileDialogResult> OpenFileDialog(const FileDialogRequest&) override { return {}; }
+  std::optional<FileDialogResult> SaveFileDialog(const FileDialogRequest&) override { return {}; }
+  std::optional<std::string> FolderDialog(const std::string&, const std::string&) override {
+    return {};
+  }
+  void ProcessPendingMessages() override {}
+};
+
+SilentUi g_silent;
+std::atomic<UiServices*> g_ui{nullptr};
+
+std::string Format(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  if (n <= 0) return {};
+  std::string text(static_cast<std::size_t>(n), '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+}  // namespace
+
+UiServices& Ui() {
+  UiServices* ui = g_ui.load();
+  return ui ? *ui : g_silent;
+}
+
+UiServices* SetUi(UiServices* services) { return g_ui.exchange(services); }
+
+void ErrorBox(const char* format, ...) {
+  ErrorNumberKeeper keep;
+  va_list args;
+  va_start(args, format);
+  const std::string message = Format(format, args);
+  va_end(args);
+  Log("%s", message.c_str());
+  Ui().ShowError(message);
+}
+
+void WarningBox(const char* format, ...) {
+  ErrorNumberKeeper keep;
+  va_list args;
+  va_start(args, format);
+  const std::string message = Format(format, args);
+  va_end(args);
+  Ui().ShowWarning(message);
+}
+
+bool AskYesNo(const char* format, ...) {
+  ErrorNumberKeeper keep;
+  va_list args;
+  va_start(args, format);
+  const std::string question = Format(format, args);
+  va_end(args);
+  return Ui().AskYesNo(question);
+}
+
+int AskYesNoCancel(int* remembered, const char* format, ...) {
+  if (remembered && (*remembered == kAnswerYes || *remembered == kAnswerNo)) return *remembered;
+  ErrorNumberKeeper keep;
+  va_list args;
+  va_start(args, format);
+  const std::string question = Format(format, args);
+  va_end(args);
+  bool remember = false;
+  int answer = Ui().AskYesNoCancel(question, remembered != nullptr, &remember);
+  if (answer != kAnswerYes && answer != kAnswerNo) return kAnswerCancel;
+  if (remembered && remember) *remembered = answer;
+  return answer;
+}
+
+}  // namespace tk
