@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdarg>
 #include <string>
 
 namespace tk {
@@ -50,27 +51,35 @@ void SetLastError(int error);
 // Takes errno as the thread's error number; for use right after a failed call.
 void SetLastErrorFromErrno();
 
-// Formats into this thread's error text (at most 999 characters) and sets the
-// thread's error number to kErrorText.
+// Formats into this thread's error text (at most 999 bytes, never cutting a
+// UTF-8 character) and sets the thread's error number to kErrorText.
 void SetErrorText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void VSetErrorText(const char* format, va_list args);
 
-// The text of an error number. Without an argument, of the thread's current
-// number, or of errno when that is 0.
+// The text of an error number: below 20000 the system's text (cut at the
+// first line break), kErrorText this thread's SetErrorText text, the fixed
+// texts up to kErrorBufferTooSmall, "Unknown error" beyond. Without an
+// argument, of the thread's current number, or of errno when that is 0.
 std::string ErrorText(int error);
 std::string ErrorText();
 
 // Keeps the thread's error number across a scope that may change it
-// (logging, message boxes).
+// (logging, message boxes). errno is kept too, because ErrorText() falls back
+// to it when the thread's number is 0.
 class ErrorNumberKeeper {
  public:
-  ErrorNumberKeeper() : saved_(GetLastError()) {}
-  ~ErrorNumberKeeper() { SetLastError(saved_); }
+  ErrorNumberKeeper() : saved_(GetLastError()), savedErrno_(errno) {}
+  ~ErrorNumberKeeper() {
+    SetLastError(saved_);
+    errno = savedErrno_;
+  }
   ErrorNumberKeeper(const ErrorNumberKeeper&) = delete;
   ErrorNumberKeeper& operator=(const ErrorNumberKeeper&) = delete;
   int saved() const { return saved_; }
 
  private:
   int saved_;
+  int savedErrno_;
 };
 
 }  // namespace tk
