@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <cstdarg>
-#include <cstdio>
 
 #include "common/error.h"
+#include "common/format_text.h"
 #include "common/log.h"
 
 namespace tk {
@@ -30,17 +30,6 @@ class SilentUi final : public UiServices {
 SilentUi g_silent;
 std::atomic<UiServices*> g_ui{nullptr};
 
-std::string Format(const char* format, va_list args) {
-  va_list copy;
-  va_copy(copy, args);
-  const int n = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  if (n <= 0) return {};
-  std::string text(static_cast<std::size_t>(n), '\0');
-  std::vsnprintf(text.data(), text.size() + 1, format, args);
-  return text;
-}
-
 }  // namespace
 
 UiServices& Ui() {
@@ -54,7 +43,7 @@ void ErrorBox(const char* format, ...) {
   ErrorNumberKeeper keep;
   va_list args;
   va_start(args, format);
-  const std::string message = Format(format, args);
+  const std::string message = VFormatText(format, args);
   va_end(args);
   Log("%s", message.c_str());
   Ui().ShowError(message);
@@ -64,7 +53,7 @@ void WarningBox(const char* format, ...) {
   ErrorNumberKeeper keep;
   va_list args;
   va_start(args, format);
-  const std::string message = Format(format, args);
+  const std::string message = VFormatText(format, args);
   va_end(args);
   Ui().ShowWarning(message);
 }
@@ -73,7 +62,7 @@ bool AskYesNo(const char* format, ...) {
   ErrorNumberKeeper keep;
   va_list args;
   va_start(args, format);
-  const std::string question = Format(format, args);
+  const std::string question = VFormatText(format, args);
   va_end(args);
   return Ui().AskYesNo(question);
 }
@@ -83,7 +72,7 @@ int AskYesNoCancel(int* remembered, const char* format, ...) {
   ErrorNumberKeeper keep;
   va_list args;
   va_start(args, format);
-  const std::string question = Format(format, args);
+  const std::string question = VFormatText(format, args);
   va_end(args);
   bool remember = false;
   int answer = Ui().AskYesNoCancel(question, remembered != nullptr, &remember);

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "common/error.h"
-#include "tests/common/test_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace tk {
 namespace {
 
-using test::ReadLines;
-using test::TempDir;
+using testing::ReadLines;
+using testing::TempDir;
 
 constexpr const char* kHeaderLine = "DATE TIME / HINST / ERROR : <MESSAGE>";
 
@@ -32,7 +32,7 @@ std::string Body(const std::string& line) {
 TEST(FileLog, FirstWriteTruncatesAndWritesTheHeaderOnce) {
   TempDir dir;
   const std::string file = dir.File("t.log");
-  test::WriteWholeFile(file, "an old run\n");
+  testing::WriteWholeFile(file, "an old run\n");
   FileLog log;
   ASSERT_TRUE(log.Write(file, "first"));
   ASSERT_TRUE(log.Write(file, "second"));
@@ -87,7 +87,7 @@ TEST(FileLog, SplitsIntoLines) {
 TEST(FileLog, NoFileForDashOrEmptyNameAndTruncationWaitsForARealWrite) {
   TempDir dir;
   const std::string file = dir.File("t.log");
-  test::WriteWholeFile(file, "old\n");
+  testing::WriteWholeFile(file, "old\n");
   FileLog log;
   EXPECT_TRUE(log.Write("-", "nothing"));
   EXPECT_TRUE(log.Write("", "nothing"));

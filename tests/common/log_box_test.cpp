@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "tests/common/test_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace tk {
 namespace {
@@ -102,7 +102,7 @@ TEST_F(BoxTest, OptionsDecideWhatHappens) {
 }
 
 TEST_F(BoxTest, FileLogAlsoWithoutWindowAndErrorNumberSurvives) {
-  test::TempDir dir;
+  testing::TempDir dir;
   box.SetLogFile(dir.File("box.log"));
   box.SetOptions(acbLog | acbIndexOnLast | acbFileLog);
   SetLastError(20006);
@@ -111,7 +111,7 @@ TEST_F(BoxTest, FileLogAlsoWithoutWindowAndErrorNumberSurvives) {
   box.DestroyWindow();
   box.Add("file only");
   EXPECT_EQ(box.Lines().size(), 2u);
-  std::vector<std::string> lines = test::ReadLines(dir.File("box.log"));
+  std::vector<std::string> lines = testing::ReadLines(dir.File("box.log"));
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_NE(lines[1].find(" 020006: a"), std::string::npos) << lines[1];
   EXPECT_NE(lines[2].find(": b"), std::string::npos);
@@ -136,7 +136,7 @@ TEST_F(BoxTest, WorkerLinesWaitForDrainOnTheOwnerThread) {
 }
 
 TEST_F(BoxTest, WorkerLineDroppedWithoutWindow) {
-  test::TempDir dir;
+  testing::TempDir dir;
   box.SetLogFile(dir.File("box.log"));
   box.SetOptions(acbLog | acbFileLog);
   std::atomic<int> wakes{0};
@@ -151,18 +151,18 @@ TEST_F(BoxTest, WorkerLineDroppedWithoutWindow) {
 }
 
 TEST_F(BoxTest, FullQueueSendsWorkerLinesStraightToTheFile) {
-  test::TempDir dir;
+  testing::TempDir dir;
   box.SetLogFile(dir.File("box.log"));
   box.SetOptions(acbLog | acbFileLog);
   std::thread([&] {
     for (std::size_t i = 0; i <= LogBox::kMaxPending; ++i) box.Add("line");
   }).join();
   EXPECT_EQ(box.Pending(), LogBox::kMaxPending);
-  EXPECT_EQ(test::ReadLines(dir.File("box.log")).size(), 2u);  // header + the overflow
+  EXPECT_EQ(testing::ReadLines(dir.File("box.log")).size(), 2u);  // header + the overflow
   box.Drain();
   EXPECT_LE(box.Lines().size(), 500u);
   // Nothing lost in the file: the overflow line and every drained one.
-  EXPECT_EQ(test::ReadLines(dir.File("box.log")).size(), 2u + LogBox::kMaxPending);
+  EXPECT_EQ(testing::ReadLines(dir.File("box.log")).size(), 2u + LogBox::kMaxPending);
 }
 
 }  // namespace

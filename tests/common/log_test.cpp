@@ -10,7 +10,7 @@
 
 #include "common/error.h"
 #include "common/paths.h"
-#include "tests/common/test_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace tk {
 namespace {
@@ -47,7 +47,7 @@ TEST(Log, FormatsInFullIntoTheTargetAndKeepsTheErrorNumber) {
 }
 
 TEST(LogToFile, ProviderNamesTheFile) {
-  test::TempDir dir;
+  testing::TempDir dir;
   const std::string absolute = dir.File("abs.log");
   const std::string relativeName = "log_test_" + std::to_string(getpid()) + ".log";
   const std::string relative = ProgramFolder() + "/" + relativeName;
@@ -66,9 +66,9 @@ TEST(LogToFile, ProviderNamesTheFile) {
   EXPECT_EQ(GetLastError(), 20003);
   EXPECT_EQ(LogToFile("%s", std::string(1500, 'c').c_str()), 999);
 
-  const std::string absoluteText = test::ReadWholeFile(absolute);
+  const std::string absoluteText = testing::ReadWholeFile(absolute);
   EXPECT_NE(absoluteText.find(" 020003: to absolute\n"), std::string::npos) << absoluteText;
-  const std::string relativeText = test::ReadWholeFile(relative);
+  const std::string relativeText = testing::ReadWholeFile(relative);
   std::filesystem::remove(relative);
   EXPECT_NE(relativeText.find(": to relative\n"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(ProgramFolder() + "/-"));

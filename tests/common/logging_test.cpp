@@ -11,7 +11,7 @@
 #include "common/command_line.h"
 #include "common/paths.h"
 #include "common/pr_period.h"
-#include "tests/common/test_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace tk {
 namespace {
@@ -19,7 +19,7 @@ namespace {
 const std::string kDashes(42, '-');
 
 TEST(Logging, InitChoosesFilesWritesTheBannerAndShutdownUndoesIt) {
-  test::TempDir dir;
+  testing::TempDir dir;
   const std::string logFile = dir.File("run.log");
   const std::string logSwitch = "-LOG=" + logFile;
   const char* argv[] = {"terrakon", "/cfg=rel.hcfg", logSwitch.c_str()};
@@ -58,7 +58,7 @@ TEST(Logging, InitChoosesFilesWritesTheBannerAndShutdownUndoesIt) {
   ASSERT_TRUE(restored);
   EXPECT_EQ(restored(), "-");
 
-  const std::string text = test::ReadWholeFile(logFile);
+  const std::string text = testing::ReadWholeFile(logFile);
   for (const char* expected : {"Programm: ", ": through the provider\n", ": queued by a worker\n",
                                ": Shutting down...\n"})
     EXPECT_NE(text.find(expected), std::string::npos) << expected;

@@ -12,7 +12,7 @@
 
 #include "common/error.h"
 #include "common/paths.h"
-#include "temp_folder.h"
+#include "tests/support/temp_dir.h"
 #include "terrakon/config/storage_link.h"
 
 namespace tk {
@@ -20,7 +20,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::TempDir;
 using testing::WriteBytes;
 
 class CfgStorage : public ::testing::Test {
@@ -36,7 +36,7 @@ class CfgStorage : public ::testing::Test {
     return ReadBytes(storage.FullPath());
   }
 
-  TempFolder folder;
+  TempDir folder;
   HCfgStorage storage;
 };
 

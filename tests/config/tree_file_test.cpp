@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "temp_folder.h"
+#include "tests/support/temp_dir.h"
 #include "terrakon/config/cfg_storage.h"
 
 // Records the largest single allocation while a probe is on, to prove that a
@@ -37,7 +37,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::TempDir;
 using testing::WriteBytes;
 
 // Writes a file in the format by hand, marking which bytes belong to a
@@ -138,7 +138,7 @@ class TreeFile : public ::testing::Test {
   }
   bool Kept() { return storage.Root().ItemCount() == 1 && storage.Root().FindItem("marker"); }
 
-  TempFolder folder;
+  TempDir folder;
   HCfgStorage storage;
 };
 

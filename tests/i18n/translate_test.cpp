@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/error.h"
-#include "tests/common/test_files.h"
+#include "tests/support/temp_dir.h"
 
 namespace tk {
 namespace {
@@ -72,9 +72,9 @@ TEST_F(TranslateTest, LanguageOutOfRangeFailsWithItsText) {
 TEST_F(TranslateTest, MalformedFileKeepsThePreviousDictionary) {
   ASSERT_TRUE(LoadDictionary(kTestDictionary));
   ASSERT_TRUE(SetLanguage(1));
-  test::TempDir dir;
+  testing::TempDir dir;
   const std::string bad = dir.File("bad.mld");
-  test::WriteWholeFile(bad, "TKDICT 1\tEnglish\tDeutsch\nShutting down...\tAus\\x\n");
+  testing::WriteWholeFile(bad, "TKDICT 1\tEnglish\tDeutsch\nShutting down...\tAus\\x\n");
   EXPECT_FALSE(LoadDictionary(bad));
   EXPECT_EQ(ErrorText(), bad + ": line 2: unknown escape \"\\x\"");
   EXPECT_STREQ(Translate("Shutting down..."), "Wird beendet...");
@@ -85,9 +85,9 @@ TEST_F(TranslateTest, TextsStayValidAcrossReloadsAndLanguageKeptWhenItExists) {
   ASSERT_TRUE(LoadDictionary(kTestDictionary));
   ASSERT_TRUE(SetLanguage(2));
   const char* before = Translate("Shutting down...");
-  test::TempDir dir;
+  testing::TempDir dir;
   const std::string two = dir.File("two.mld");
-  test::WriteWholeFile(two, "TKDICT 1\tEnglish\tDeutsch\nShutting down...\tAus\n");
+  testing::WriteWholeFile(two, "TKDICT 1\tEnglish\tDeutsch\nShutting down...\tAus\n");
   ASSERT_TRUE(LoadDictionary(two));
   EXPECT_EQ(Language(), 0);  // the new dictionary has no language 2
   EXPECT_STREQ(before, "Arrêt...");

@@ -1,14 +1,17 @@
-// Temporary folders and whole-file reads for tests.
+// Temporary folders and whole-file reads and writes for tests.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
-namespace tk::test {
+namespace tk::testing {
 
 // A fresh folder below the system's temporary folder, removed with its contents.
 class TempDir {
@@ -23,8 +26,18 @@ class TempDir {
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
+
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+  // Names of everything in the folder, sorted; catches left-over temporary files.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
  private:
   std::string path_;
@@ -41,6 +54,16 @@ inline void WriteWholeFile(const std::string& path, const std::string& content) 
   std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 // The file's lines without their line feeds.
 inline std::vector<std::string> ReadLines(const std::string& path) {
   std::vector<std::string> lines;
@@ -49,4 +72,4 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
   return lines;
 }
 
-}  // namespace tk::test
+}  // namespace tk::testing
