@@ -164,7 +164,13 @@ class TreeWriter {
   }
 
  private:
-  void PutText(std::string_view text) { out_.insert(out_.end(), text.begin(), text.end()); }
+  // resize and copy rather than insert: g++ 12 reports a false overflow for
+  // a range insert right after clear().
+  void PutText(std::string_view text) {
+    const std::size_t at = out_.size();
+    out_.resize(at + text.size());
+    if (!text.empty()) std::memcpy(out_.data() + at, text.data(), text.size());
+  }
   void PutU16(std::uint16_t v) {
     out_.push_back(static_cast<std::uint8_t>(v));
     out_.push_back(static_cast<std::uint8_t>(v >> 8));

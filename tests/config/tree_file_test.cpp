@@ -20,6 +20,10 @@ std::atomic<bool> g_probeAllocations{false};
 std::atomic<std::size_t> g_largestAllocation{0};
 }  // namespace
 
+// g++ pairs the malloc below with the library's operator new and warns about
+// the matching free; both are replaced together here, so the pair is sound.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
   if (g_probeAllocations.load(std::memory_order_relaxed)) {
     std::size_t seen = g_largestAllocation.load(std::memory_order_relaxed);
@@ -31,6 +35,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace tk {
 namespace {
