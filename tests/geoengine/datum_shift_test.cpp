@@ -60,7 +60,7 @@ TEST_F(DatumShiftTest, AgreesWithCs2csBothWays) {
   for (const ShiftCase& s : kShifts) {
     const int32_t datum = DatumIndexS(s.code);
     ASSERT_GT(datum, 0) << s.code;
-    double lon, lat;
+    double lon = 0, lat = 0;
     Geodetic(s.lon, s.lat, 0, datum, &lon, &lat);
     EXPECT_LT(testing::DistanceMetres(lon, lat, s.toLon, s.toLat), kTolerance)
         << s.code << " from WGS 84 at " << s.lon << " " << s.lat;
@@ -73,7 +73,7 @@ TEST_F(DatumShiftTest, AgreesWithCs2csBothWays) {
 TEST_F(DatumShiftTest, BetweenTwoLocalDatumsGoesThroughWgs84) {
   // echo "-0.1 51.5" | cs2cs -f %.10f +proj=longlat +ellps=airy +towgs84=375,-111,431
   //   +to +proj=longlat +ellps=intl +towgs84=-87,-98,-121
-  double lon, lat;
+  double lon = 0, lat = 0;
   Geodetic(-0.1, 51.5, DatumIndexS("OGB-M"), DatumIndexS("EUR-M"), &lon, &lat);
   EXPECT_LT(testing::DistanceMetres(lon, lat, -0.1001755950, 51.5013247151), kTolerance);
 }
@@ -84,7 +84,7 @@ TEST_F(DatumShiftTest, Wgs72UsesTheDedicatedIncrements) {
   //   dh = 4.5 sin(lat) + a df sin^2(lat) - da + dr
   //   a = 6378135, df = 0.3121057e-7, da = 2.0, dr = 1.4
   const struct {
-    double lon, lat, lon84, lat84, dh;
+    double lon = 0, lat = 0, lon84 = 0, lat84 = 0, dh = 0;
   } cases[] = {
       {10, 50, 10.0001538889, 50.0000277452, 2.9640},
       {-120, -33, -119.9998461111, -32.9999677310, -2.9918},
@@ -97,7 +97,7 @@ TEST_F(DatumShiftTest, Wgs72UsesTheDedicatedIncrements) {
               kTolerance);
     EXPECT_NEAR(r.Number(2), c.dh, 1e-3);
     // The reverse lands on the start again.
-    double lon, lat;
+    double lon = 0, lat = 0;
     Geodetic(c.lon84, c.lat84, 0, wgs72, &lon, &lat);
     EXPECT_LT(testing::DistanceMetres(lon, lat, c.lon, c.lat), 0.001);
   }
@@ -109,7 +109,7 @@ TEST_F(DatumShiftTest, Wgs72UsesTheDedicatedIncrements) {
 // a wrong sign or rotation convention would miss by hundreds of metres.
 TEST_F(DatumShiftTest, EveryDatumRoundTripsThroughWgs84) {
   for (int32_t d = 1; d < DatumCountS(); ++d) {
-    double lon, lat, backLon, backLat;
+    double lon = 0, lat = 0, backLon = 0, backLat = 0;
     Geodetic(20, 45, 0, d, &lon, &lat);
     Geodetic(lon, lat, d, 0, &backLon, &backLat);
     EXPECT_LT(testing::DistanceMetres(backLon, backLat, 20, 45), 0.5) << DatumCodeS(d);
