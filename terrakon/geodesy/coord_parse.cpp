@@ -8,7 +8,7 @@
 #include "platform/geoengine/geo_engine.h"
 #include "platform/i18n/translate.h"
 #include "terrakon/geodesy/coord_format.h"
-#include "terrakon/geodesy/operation_abandoned.h"
+#include "common/operation_abandoned.h"
 
 namespace tk {
 namespace {

@@ -7,7 +7,7 @@
 #include "platform/i18n/translate.h"
 #include "quadcalc/quadcalc.h"
 #include "terrakon/geodesy/geoid.h"
-#include "terrakon/geodesy/operation_abandoned.h"
+#include "common/operation_abandoned.h"
 
 namespace tk {
 

@@ -4,7 +4,7 @@
 
 #include <clocale>
 
-#include "terrakon/geodesy/operation_abandoned.h"
+#include "common/operation_abandoned.h"
 #include "tests/geodesy/geodesy_fixture.h"
 #include "tests/support/scripted_ui.h"
 

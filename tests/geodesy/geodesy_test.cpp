@@ -8,7 +8,7 @@
 #include "platform/geoengine/geo_engine.h"
 #include "quadcalc/quadcalc.h"
 #include "terrakon/config/settings_table.h"
-#include "terrakon/geodesy/operation_abandoned.h"
+#include "common/operation_abandoned.h"
 #include "tests/geodesy/geodesy_fixture.h"
 #include "tests/support/scripted_ui.h"
 
