@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "storages/kit/write_args.h"
+
 namespace mbtiles {
 namespace {
-
-thread_local std::string t_error;
 
 constexpr int kBatchWrites = 1000;  // plates per transaction
 constexpr std::chrono::seconds kBatchTime{1};
@@ -73,8 +73,6 @@ void BindTile(sqlite3_stmt* statement, const TileNumber& tile) {
 
 }  // namespace
 
-void SetError(const std::string& text) { t_error = text; }
-const std::string& LastError() { return t_error; }
 
 Store::~Store() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -441,18 +439,7 @@ bool Store::Commit() {
 std::uint16_t Store::Write(const char* key, const void* data, std::uint32_t size,
                            std::uint32_t operation) {
   TileNumber tile;
-  if (!ParseKey(key, &tile)) {
-    SetError("Invalid plate key");
-    return StorageError;
-  }
-  if (operation > StorageWriteDelete) {
-    SetError("Unknown write operation " + std::to_string(operation));
-    return StorageError;
-  }
-  if (operation != StorageWriteDelete && (!data || size == 0)) {
-    SetError("No plate data");
-    return StorageError;
-  }
+  if (!storagekit::CheckWriteArgs(key, data, size, operation, &tile)) return StorageError;
   std::lock_guard<std::mutex> lock(mutex_);
   if (!open_) {
     SetError("Storage is not open");

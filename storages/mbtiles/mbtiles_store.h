@@ -18,16 +18,24 @@
 #include <vector>
 
 #include "common/plugin_abi.h"
-#include "storages/mbtiles/tile_key.h"
+#include "storages/kit/plugin_error.h"
+#include "storages/kit/tile_key.h"
 
 namespace mbtiles {
 
-// The last failure's text, per thread.
-void SetError(const std::string& text);
-const std::string& LastError();
+using storagekit::kMaxZoom;
+using storagekit::LastError;
+using storagekit::MakeKey;
+using storagekit::ParseKey;
+using storagekit::SetError;
+using storagekit::TileNumber;
+using storagekit::ValidTile;
 
 class Store {
  public:
+  static constexpr const char* kDefaultName = "tiles.mbtiles";
+  static constexpr const char* kDefaultExt = "mbtiles";
+
   Store() = default;
   ~Store();
   Store(const Store&) = delete;

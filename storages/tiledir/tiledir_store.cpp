@@ -9,10 +9,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "storages/kit/write_args.h"
+
 namespace tiledir {
 namespace {
-
-thread_local std::string t_error;
 
 constexpr std::uint32_t kMaxFileBytes = 64u << 20;  // no plate is nearly this big
 
@@ -159,8 +159,6 @@ int StoreFile(const std::string& target, const void* data, std::uint32_t size, b
 
 }  // namespace
 
-void SetError(const std::string& text) { t_error = text; }
-const std::string& LastError() { return t_error; }
 
 std::string TileFile(const TileNumber& tile) {
   const std::int64_t rowFromNorth = (std::int64_t{1} << tile.zoom) - 1 - tile.row;
@@ -259,18 +257,7 @@ std::uint16_t Store::Get(const char* key, const void** data, std::uint32_t* size
 std::uint16_t Store::Write(const char* key, const void* data, std::uint32_t size,
                            std::uint32_t operation) {
   TileNumber tile;
-  if (!ParseKey(key, &tile)) {
-    SetError("Invalid plate key");
-    return StorageError;
-  }
-  if (operation > StorageWriteDelete) {
-    SetError("Unknown write operation " + std::to_string(operation));
-    return StorageError;
-  }
-  if (operation != StorageWriteDelete && (!data || size == 0)) {
-    SetError("No plate data");
-    return StorageError;
-  }
+  if (!storagekit::CheckWriteArgs(key, data, size, operation, &tile)) return StorageError;
   std::string root;
   if (!Root(&root)) return StorageError;
   const std::string file = TileFile(tile);

@@ -14,19 +14,27 @@
 #include <vector>
 
 #include "common/plugin_abi.h"
-#include "storages/tiledir/tile_key.h"
+#include "storages/kit/plugin_error.h"
+#include "storages/kit/tile_key.h"
 
 namespace tiledir {
 
-// The last failure's text, per thread.
-void SetError(const std::string& text);
-const std::string& LastError();
+using storagekit::kMaxZoom;
+using storagekit::LastError;
+using storagekit::MakeKey;
+using storagekit::ParseKey;
+using storagekit::SetError;
+using storagekit::TileNumber;
+using storagekit::ValidTile;
 
 // The file of a tile below root, relative ("12/2200/1343.jpg").
 std::string TileFile(const TileNumber& tile);
 
 class Store {
  public:
+  static constexpr const char* kDefaultName = "tiles";
+  static constexpr const char* kDefaultExt = "";
+
   bool Open(const char* path);  // null: close
   void Close();
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace mbtiles {
+namespace storagekit {
 
 inline constexpr int kMaxZoom = 30;
 
@@ -51,4 +51,4 @@ inline bool ValidTile(const TileNumber& tile) {
   return tile.column >= 0 && tile.column < count && tile.row >= 0 && tile.row < count;
 }
 
-}  // namespace mbtiles
+}  // namespace storagekit
