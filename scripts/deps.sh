@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libturbojpeg0-dev libpng-dev libwebp-dev libtiff-dev
   libproj-dev proj-data libgeographiclib-dev libsqlite3-dev sqlite3
   libgtest-dev libbenchmark-dev libcpp-httplib-dev
+  gpsbabel gdal-bin
 )
 
 missing=()
