@@ -12,8 +12,10 @@
 #include "platform/i18n/translate.h"
 #include "terrakon/app/fatal_error.h"
 #include "terrakon/app/main_form.h"
+#include "terrakon/app/list_overlays.h"
 #include "terrakon/app/main_view_callbacks.h"
 #include "terrakon/app/qt_ui_services.h"
+#include "terrakon/app/queue_download_control.h"
 #include "terrakon/plates/data_module.h"
 
 namespace {
@@ -37,7 +39,10 @@ int main(int argc, char** argv) {
     tk::TData data;
     std::string fatal;
     if (!data.Create(tk::MainViewCallbacks(), &fatal)) tk::FatalError("%s", fatal.c_str());
-    tk::TMainForm form(data);
+    // Both outlive the window, which stops them as it closes.
+    tk::QueueDownloadControl downloader;
+    tk::ListOverlays overlays;
+    tk::TMainForm form(data, &downloader, &overlays);
     ui.SetOwner(&form);
     form.show();
     // A session ending the program (SIGTERM, SIGINT) still closes it in order and

@@ -37,6 +37,8 @@ class DownloadControl {
   virtual bool Start(Arrived arrived) = 0;
   virtual void Shutdown() = 0;
   virtual bool ApplyInetOptions(const InetSettings& options) = 0;
+  // The "GEBase" list; taken whether or not downloads are on.
+  virtual void SetBaseUrls(const std::string& /*list*/) {}
   virtual void PurgeRequests() = 0;
   virtual DownloadCounters Counters() = 0;
 };

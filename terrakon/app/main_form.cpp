@@ -29,6 +29,7 @@
 #include "terrakon/app/fatal_error.h"
 #include "terrakon/app/log_combo_box.h"
 #include "terrakon/app/main_view_callbacks.h"
+#include "terrakon/app/map_overlays.h"
 #include "terrakon/app/map_view.h"
 #include "terrakon/app/navigation.h"
 #include "terrakon/app/selection_form.h"
@@ -103,8 +104,8 @@ ViewCallbacks MainViewCallbacks() {
 TMainForm* TMainForm::Instance() { return g_form; }
 QuadcalcContext& TMainForm::view() { return data_.view; }
 
-TMainForm::TMainForm(TData& data, DownloadControl* downloader)
-    : data_(data), downloader_(downloader), strip_(SelectionBrushStrip::BuiltIn()) {
+TMainForm::TMainForm(TData& data, DownloadControl* downloader, MapOverlays* overlays)
+    : data_(data), downloader_(downloader), overlays_(overlays), strip_(SelectionBrushStrip::BuiltIn()) {
   g_form = this;
   setObjectName("TMainForm");
   // 1. The window from its design.
@@ -163,6 +164,7 @@ TMainForm::TMainForm(TData& data, DownloadControl* downloader)
   if (settings::WPAutoload.Get(link_)) settings::WP_LastFile.Get(link_);
   settings::WP_LastFormat.Get(link_);
   if (settings::TRAutoload.Get(link_)) settings::TR_LastFile.Get(link_);
+  if (overlays_) overlays_->Start(link_, paint_, [this] { RefreshView(); });
   // 27.
   started_ = true;
   Log("OK");
@@ -173,6 +175,7 @@ TMainForm::~TMainForm() {
   if (!closed_) {
     // Destroyed without the close sequence (tests, fatal paths): stop what runs.
     if (downloader_) downloader_->Shutdown();
+    if (overlays_) overlays_->Shutdown();
     StorageArray().Clear();
     PluginsArray().Clear();
     SetChoiceListener({});
@@ -375,6 +378,7 @@ void TMainForm::LoadSettings() {
   SetMaxStorageErrors(settings::MaxStorageErrors.Get(link_));
   InetSettings inet;
   inet.baseUrls = settings::GEBase.Get(link_);
+  if (downloader_) downloader_->SetBaseUrls(inet.baseUrls);
   if (settings::UseInet.Get(link_)) {
     inet.useProxy = settings::UseProxy.Get(link_);
     inet.proxy = settings::Proxy.Get(link_);
@@ -610,8 +614,7 @@ void TMainForm::SaveConfiguration(bool ask) {
 
 bool TMainForm::FormCloseQuery() {
   if (settings::AskQuit.Get(link_) && !AskYesNo("%s", Translate("Terminate programm?"))) return false;
-  // The places, waypoint and track questions join with their lists.
-  return true;
+  return !overlays_ || overlays_->CloseQuery();
 }
 
 void TMainForm::FormClose() {
@@ -626,6 +629,7 @@ void TMainForm::FormClose() {
   StorageArray().Clear();
   PluginsArray().Clear();
   Log("%s", Translate("Shutdown programm..."));
+  if (overlays_) overlays_->Shutdown();
   tmRefresh_->stop();
   tmSelTimer_->stop();
   SetChoiceListener({});

@@ -47,8 +47,9 @@ struct PaintSettings {
 class TMainForm final : public QMainWindow {
  public:
   // data: created and set up by the caller (its view record is the one the
-  // coordinate math library holds). downloader may be null.
-  explicit TMainForm(TData& data, DownloadControl* downloader = nullptr);
+  // coordinate math library holds). downloader and overlays may be null;
+  // overlays are started during creation and must outlive the window.
+  explicit TMainForm(TData& data, DownloadControl* downloader = nullptr, MapOverlays* overlays = nullptr);
   ~TMainForm() override;
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;

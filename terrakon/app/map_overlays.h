@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class QPainter;
+class QWidget;
 
 namespace tk {
+
+class HStorageLink;
 
 class MapOverlays {
  public:
@@ -19,6 +23,14 @@ class MapOverlays {
   virtual int FindWaypointAt(int64_t x0, int64_t y0, int64_t x1, int64_t y1) = 0;
   virtual std::string WaypointName(int index) = 0;
   virtual void SelectOnlyWaypoint(int index) = 0;
+
+  // Start-up, once the settings are read: the lists load their files and
+  // report every change through changed. view is the map view (repaints).
+  virtual void Start(const HStorageLink& /*link*/, QWidget* /*view*/, std::function<void()> /*changed*/) {}
+  // The exit questions about unsaved lists; false keeps the program running.
+  virtual bool CloseQuery() { return true; }
+  // At exit, after the questions: the lists stop reporting and free their data.
+  virtual void Shutdown() {}
 };
 
 }  // namespace tk
