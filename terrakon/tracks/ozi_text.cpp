@@ -6,7 +6,10 @@
 
 #include "common/error.h"
 #include "common/format_text.h"
+#include "common/log.h"
 #include "common/whole_file.h"
+#include "platform/i18n/translate.h"
+#include "terrakon/geodesy/ozi_datums.h"
 
 namespace tk {
 namespace {
@@ -181,5 +184,26 @@ std::string OziTextFromField(std::string_view field) {
 std::string FixedText(std::string_view text) { return std::string(text.substr(0, Utf8CutLength(text, kFixedTextChars))); }
 
 bool WriteWholeTextFile(const std::string& path, std::string_view text) { return WriteWholeFile(path, text); }
+
+bool OziReadFailed(const std::string& fileName, int line) {
+  Log("!%s, line %d: %s", fileName.c_str(), line, ErrorText().c_str());
+  return false;
+}
+
+OziHeadLine ReadOziHeadLine(int lineNumber, const std::string& line, std::string_view header,
+                            int32_t* datum, const std::string& fileName) {
+  if (lineNumber == 1) {
+    if (SameTextIgnoringCase(line, header)) return OziHeadLine::kRead;
+    SetLastError(kErrorNotSupported);
+  } else if (lineNumber == 2) {
+    *datum = DatumIndexByName(line);
+    if (*datum >= 0) return OziHeadLine::kRead;
+    SetErrorText(Translate("Datum \"%s\" is not supported"), line.c_str());
+  } else {
+    return OziHeadLine::kNotHead;
+  }
+  OziReadFailed(fileName, lineNumber);
+  return OziHeadLine::kFailed;
+}
 
 }  // namespace tk

@@ -61,6 +61,15 @@ bool OziDouble(std::string_view text, double* value);
 int32_t OziAltitude(std::string_view text, int32_t defaultValue);
 // ASCII case ignored.
 bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
+// Logs where a reader stopped ("!file, line N: reason"); returns false.
+bool OziReadFailed(const std::string& fileName, int line);
+
+// Lines 1 and 2 of an OziExplorer file: the header (any case) and the datum
+// name. kFailed: the line was refused, with the error set and logged.
+enum class OziHeadLine { kNotHead, kRead, kFailed };
+OziHeadLine ReadOziHeadLine(int lineNumber, const std::string& line, std::string_view header,
+                            int32_t* datum, const std::string& fileName);
 // "%.6f" in the C locale, whatever the process's locale.
 std::string OziFixed(double value, int decimals = 6);
 

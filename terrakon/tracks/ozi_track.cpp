@@ -39,11 +39,6 @@ std::string PointLine(const TrackPoint& p) {
   return line;
 }
 
-bool Fail(const std::string& fileName, int line) {
-  Log("!%s, line %d: %s", fileName.c_str(), line, ErrorText().c_str());
-  return false;
-}
-
 }  // namespace
 
 bool WriteOziTrack(const Track& track, const std::string& fileName, bool selectedOnly) {
@@ -74,21 +69,9 @@ bool ReadOziTrack(Track& track, const std::string& fileName) {
   std::string line;
   while (reader.Next(line)) {
     const int n = reader.LineNumber();
-    if (n == 1) {
-      if (!SameTextIgnoringCase(line, kHeader)) {
-        SetLastError(kErrorNotSupported);
-        return Fail(fileName, n);
-      }
-      continue;
-    }
-    if (n == 2) {
-      datum = DatumIndexByName(line);
-      if (datum < 0) {
-        SetErrorText(Translate("Datum \"%s\" is not supported"), line.c_str());
-        return Fail(fileName, n);
-      }
-      continue;
-    }
+    const OziHeadLine head = ReadOziHeadLine(n, line, kHeader, &datum, fileName);
+    if (head == OziHeadLine::kFailed) return false;
+    if (head == OziHeadLine::kRead) continue;
     if (n <= 4) continue;
     if (n == 5) {
       const std::vector<std::string_view> f = SplitOziFields(line);
@@ -112,18 +95,18 @@ bool ReadOziTrack(Track& track, const std::string& fileName) {
     const std::vector<std::string_view> f = SplitOziFields(line);
     if (f.size() < kPointFields) {
       SetLastError(kErrorNotSupported);
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     TrackPoint p = track.NewTrackPoint(0, 0);
     double lat = 0, lon = 0;
     if (!OziDouble(OziField(f, 1), &lat) || !OziDouble(OziField(f, 2), &lon) || !OziDegreesInRange(lon, lat)) {
       SetErrorText(Translate("Error in %d-th waypoint coordinates"), point);
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     PixelPoint pixel;
     if (!OziToPixel(lon, lat, datum, &pixel)) {
       SetErrorText(Translate("Error in %d-th waypoint coordinate conversion"), point);
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     p.X = pixel.X;
     p.Y = pixel.Y;
@@ -131,14 +114,14 @@ bool ReadOziTrack(Track& track, const std::string& fileName) {
     p.altitude = OziAltitude(OziField(f, 4), 0);
     if (!ReadOziDateTime(OziField(f, 5), &p.dateTime)) {
       SetErrorText(Translate("Invalid %d-th waypoint time: %s"), point, std::string(OziField(f, 5)).c_str());
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     track.AddTrackPoint(p);
   }
-  if (reader.Failed()) return Fail(fileName, reader.LineNumber() + 1);
+  if (reader.Failed()) return OziReadFailed(fileName, reader.LineNumber() + 1);
   if (!countGiven && point == 0) {
     SetErrorText("%s", Translate("Track has no points"));
-    return Fail(fileName, 6);
+    return OziReadFailed(fileName, 6);
   }
   Log(Translate("%d track points loaded from file: %s"), point, fileName.c_str());
   return true;

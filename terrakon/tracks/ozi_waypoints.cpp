@@ -43,11 +43,6 @@ std::string WaypointLine(const Waypoint& w) {
 }
 
 // Leaves the reason as it is and names the line in the log.
-bool Fail(const std::string& fileName, int line) {
-  Log("!%s, line %d: %s", fileName.c_str(), line, ErrorText().c_str());
-  return false;
-}
-
 }  // namespace
 
 bool WriteOziWaypoints(const WaypointArray& list, const std::string& fileName, bool selectedOnly) {
@@ -72,45 +67,33 @@ bool ReadOziWaypoints(WaypointArray& list, const std::string& fileName) {
   std::string line;
   while (reader.Next(line)) {
     const int n = reader.LineNumber();
-    if (n == 1) {
-      if (!SameTextIgnoringCase(line, kHeader)) {
-        SetLastError(kErrorNotSupported);
-        return Fail(fileName, n);
-      }
-      continue;
-    }
-    if (n == 2) {
-      datum = DatumIndexByName(line);
-      if (datum < 0) {
-        SetErrorText(Translate("Datum \"%s\" is not supported"), line.c_str());
-        return Fail(fileName, n);
-      }
-      continue;
-    }
+    const OziHeadLine head = ReadOziHeadLine(n, line, kHeader, &datum, fileName);
+    if (head == OziHeadLine::kFailed) return false;
+    if (head == OziHeadLine::kRead) continue;
     if (n <= 4) continue;
 
     ++record;
     const std::vector<std::string_view> f = SplitOziFields(line);
     if (f.size() < kFields) {
       SetLastError(kErrorNotSupported);
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     Waypoint w = list.NewWaypoint(0, 0);
     double lon = 0, lat = 0;
     if (!OziDouble(OziField(f, 4), &lon) || !OziDouble(OziField(f, 3), &lat) || !OziDegreesInRange(lon, lat)) {
       SetErrorText(Translate("Error in %d-th waypoint coordinates"), record);
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     PixelPoint p;
     if (!OziToPixel(lon, lat, datum, &p)) {
       SetErrorText(Translate("Error in %d-th waypoint coordinate conversion"), record);
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     w.X = p.X;
     w.Y = p.Y;
     if (!ReadOziDateTime(OziField(f, 5), &w.dateTime)) {
       SetErrorText(Translate("Invalid %d-th waypoint time: %s"), record, std::string(OziField(f, 5)).c_str());
-      return Fail(fileName, n);
+      return OziReadFailed(fileName, n);
     }
     w.name = FixedText(OziTextFromField(OziField(f, 2)));
     w.description = FixedText(OziTextFromField(OziField(f, 11)));
@@ -123,7 +106,7 @@ bool ReadOziWaypoints(WaypointArray& list, const std::string& fileName) {
     list.AddWaypoint(w);
     ++added;
   }
-  if (reader.Failed()) return Fail(fileName, reader.LineNumber() + 1);
+  if (reader.Failed()) return OziReadFailed(fileName, reader.LineNumber() + 1);
   Log(Translate("%d waypoints loaded from file: %s"), added, fileName.c_str());
   return true;
 }
