@@ -27,7 +27,7 @@ TEST(ParseNumber, RefusesGarbageWithTheBoxAndAbandons) {
                                  std::string(400, '9')};
   for (const std::string& text : garbage) {
     testing::ScriptedUi ui;
-    testing::LogRecorder log;
+    testing::LogCapture log;
     EXPECT_THROW(ParseNumber(text), OperationAbandoned) << text;
     const std::string message = "Number [" + text + "] is not vaid float value";
     ASSERT_EQ(ui.events.size(), 1u) << text;

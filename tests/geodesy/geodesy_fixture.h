@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/log.h"
+#include "tests/support/log_capture.h"
 #include "platform/geoengine/geo_engine.h"
 #include "terrakon/config/cfg_storage.h"
 #include "terrakon/config/storage_link.h"
@@ -21,32 +21,6 @@ inline void UseShippedEngine() {
     ASSERT_EQ(InitializeEngine(), 0) << GetError();
   }
 }
-
-// Records Log() lines while it is installed.
-class LogRecorder {
- public:
-  LogRecorder() : target_(std::make_shared<Target>()) { previous_ = SetLogTarget(target_); }
-  ~LogRecorder() { SetLogTarget(previous_); }
-  LogRecorder(const LogRecorder&) = delete;
-  LogRecorder& operator=(const LogRecorder&) = delete;
-
-  std::vector<std::string> Lines() const {
-    std::lock_guard lock(target_->mutex);
-    return target_->lines;
-  }
-
- private:
-  struct Target : LogTarget {
-    void Add(std::string_view message) override {
-      std::lock_guard lock(mutex);
-      lines.emplace_back(message);
-    }
-    mutable std::mutex mutex;
-    std::vector<std::string> lines;
-  };
-  std::shared_ptr<Target> target_;
-  std::shared_ptr<LogTarget> previous_;
-};
 
 // A settings store without a file and the main window's link into it.
 struct Settings {

@@ -114,7 +114,7 @@ TEST_F(GeodesyTest, OtherDatumsShiftBothWays) {
 
 TEST_F(GeodesyTest, GeoToGoogleCheckedTellsAndAbandons) {
   testing::ScriptedUi ui;
-  testing::LogRecorder log;
+  testing::LogCapture log;
   const PixelPoint p = GeoToGoogleChecked(360, 0, 0);
   EXPECT_EQ(p.X, kWorldSize);
   EXPECT_THROW(GeoToGoogleChecked(180, 0, 999), OperationAbandoned);

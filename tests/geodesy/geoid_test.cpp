@@ -37,7 +37,7 @@ class GeoidTest : public ::testing::Test {
 
   Lines Load(const std::string& path) {
     settings::EGMHeight.Set(settings.link, path);
-    testing::LogRecorder log;
+    testing::LogCapture log;
     LoadGeoid(settings.link);
     return log.Lines();
   }
@@ -47,7 +47,7 @@ class GeoidTest : public ::testing::Test {
 };
 
 TEST_F(GeoidTest, TheDefaultFindsTheGridTheBuildCopied) {
-  testing::LogRecorder log;
+  testing::LogCapture log;
   LoadGeoid(settings.link);
   EXPECT_EQ(log.Lines(), Lines{kLoading});
   EXPECT_EQ(settings::EGMHeight.Get(settings.link), "data/egm96.grd");

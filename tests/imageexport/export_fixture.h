@@ -83,7 +83,7 @@ class ExportTest : public ::testing::Test {
   std::string out_;
   Settings settings_;
   ScriptedUi ui_;
-  LogRecorder log_;
+  LogCapture log_;
   ImageExport exporter_{&settings_.link, nullptr};
 };
 

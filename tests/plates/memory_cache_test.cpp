@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "tests/plates/log_capture.h"
+#include "tests/support/log_capture.h"
 
 namespace tk {
 namespace {

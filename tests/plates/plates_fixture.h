@@ -12,7 +12,7 @@
 #include "terrakon/plates/plate_path.h"
 #include "terrakon/plates/plate_switches.h"
 #include "tests/imagelib/test_images.h"
-#include "tests/plates/log_capture.h"
+#include "tests/support/log_capture.h"
 
 namespace tk::testing {
 

@@ -40,7 +40,7 @@ class TracksTest : public ::testing::Test {
   Settings settings_;
   ScriptedUi ui_;
   TempDir dir_;
-  LogRecorder log_;
+  LogCapture log_;
 };
 
 // A 1000 x 800 view at 1024 units a pixel around the world's centre, for the

@@ -1,4 +1,4 @@
-// Collects the log lines of a test.
+// Collects the Log() lines of a test while it is installed.
 #pragma once
 
 #include <memory>
@@ -21,6 +21,12 @@ class LogCapture {
   std::vector<std::string> Lines() const {
     std::lock_guard lock(sink_->mutex);
     return sink_->lines;
+  }
+  bool Has(std::string_view line) const {
+    std::lock_guard lock(sink_->mutex);
+    for (const std::string& l : sink_->lines)
+      if (l == line) return true;
+    return false;
   }
   void Clear() {
     std::lock_guard lock(sink_->mutex);
