@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/photo_plate.h"
 #include "common/paths.h"
 #include "platform/imagelib/imagelib.h"
 #include "terrakon/config/cfg_storage.h"
@@ -45,32 +46,7 @@ constexpr int64_t kFirst = 1000; // first column and row
 constexpr int kPixels = kSide * 256;
 constexpr int kPictures = 64;
 
-img::Bitmap Photo(unsigned seed) {
-  std::mt19937 rng(seed);
-  std::uniform_real_distribution<double> u(0, 1);
-  std::normal_distribution<double> noise(0, 1);
-  img::Bitmap b;
-  img::AllocBitmap(b, img::kBgr, 256, 256, 4);
-  double f[3][4];
-  for (auto& c : f)
-    for (double& v : c) v = u(rng);
-  const double texture = 4 + 14 * u(rng);
-  for (int y = 0; y < 256; ++y)
-    for (int x = 0; x < 256; ++x)
-      for (int c = 0; c < 3; ++c) {
-        double v = 90 + 60 * std::sin(x * f[c][0] * 0.05 + f[c][1] * 6) * std::cos(y * f[c][2] * 0.04 + f[c][3] * 6) +
-                   0.15 * (x + y) * f[c][1] + texture * noise(rng);
-        b.Row(y)[x * 3 + c] = uint8_t(std::clamp(v, 0.0, 255.0));
-      }
-  for (int s = 6 + int(rng() % 8); s > 0; --s) {
-    const int cx = int(rng() % 256), cy = int(rng() % 256), rx = 5 + int(rng() % 50), ry = 5 + int(rng() % 50);
-    const uint8_t col[3] = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng())};
-    for (int y = std::max(0, cy - ry); y < std::min(256, cy + ry); ++y)
-      for (int x = std::max(0, cx - rx); x < std::min(256, cx + rx); ++x)
-        for (int c = 0; c < 3; ++c) b.Row(y)[x * 3 + c] = uint8_t(std::clamp(col[c] + 6 * noise(rng), 0.0, 255.0));
-  }
-  return b;
-}
+using tk::bench::Photo;
 
 struct Area {
   fs::path root;

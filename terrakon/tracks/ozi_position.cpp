@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/error.h"
+#include "platform/i18n/translate.h"
 #include "terrakon/geodesy/geodesy.h"
 #include "terrakon/tracks/ozi_text.h"
 
@@ -24,6 +26,20 @@ bool ReadOziDateTime(std::string_view field, DateTime* out) {
   }
   double days = 0;
   return OziDouble(field, &days) && DaysToDateTime(days, out);
+}
+
+bool ReadOziPosition(std::string_view latField, std::string_view lonField, int32_t datum,
+                     int record, PixelPoint* p) {
+  double lat = 0, lon = 0;
+  if (!OziDouble(latField, &lat) || !OziDouble(lonField, &lon) || !OziDegreesInRange(lon, lat)) {
+    SetErrorText(Translate("Error in %d-th waypoint coordinates"), record);
+    return false;
+  }
+  if (!OziToPixel(lon, lat, datum, p)) {
+    SetErrorText(Translate("Error in %d-th waypoint coordinate conversion"), record);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace tk

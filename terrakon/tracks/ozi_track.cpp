@@ -98,16 +98,9 @@ bool ReadOziTrack(Track& track, const std::string& fileName) {
       return OziReadFailed(fileName, n);
     }
     TrackPoint p = track.NewTrackPoint(0, 0);
-    double lat = 0, lon = 0;
-    if (!OziDouble(OziField(f, 1), &lat) || !OziDouble(OziField(f, 2), &lon) || !OziDegreesInRange(lon, lat)) {
-      SetErrorText(Translate("Error in %d-th waypoint coordinates"), point);
-      return OziReadFailed(fileName, n);
-    }
     PixelPoint pixel;
-    if (!OziToPixel(lon, lat, datum, &pixel)) {
-      SetErrorText(Translate("Error in %d-th waypoint coordinate conversion"), point);
+    if (!ReadOziPosition(OziField(f, 1), OziField(f, 2), datum, point, &pixel))
       return OziReadFailed(fileName, n);
-    }
     p.X = pixel.X;
     p.Y = pixel.Y;
     p.segment = OziInt(OziField(f, 3), 0);

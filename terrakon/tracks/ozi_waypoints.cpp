@@ -79,16 +79,9 @@ bool ReadOziWaypoints(WaypointArray& list, const std::string& fileName) {
       return OziReadFailed(fileName, n);
     }
     Waypoint w = list.NewWaypoint(0, 0);
-    double lon = 0, lat = 0;
-    if (!OziDouble(OziField(f, 4), &lon) || !OziDouble(OziField(f, 3), &lat) || !OziDegreesInRange(lon, lat)) {
-      SetErrorText(Translate("Error in %d-th waypoint coordinates"), record);
-      return OziReadFailed(fileName, n);
-    }
     PixelPoint p;
-    if (!OziToPixel(lon, lat, datum, &p)) {
-      SetErrorText(Translate("Error in %d-th waypoint coordinate conversion"), record);
+    if (!ReadOziPosition(OziField(f, 3), OziField(f, 4), datum, record, &p))
       return OziReadFailed(fileName, n);
-    }
     w.X = p.X;
     w.Y = p.Y;
     if (!ReadOziDateTime(OziField(f, 5), &w.dateTime)) {
