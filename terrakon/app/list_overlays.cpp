@@ -157,6 +157,36 @@ void ListOverlays::SelectOnlyWaypoint(int index) {
     if (list.Items()[i].state != before[i]) InvalidateWaypoint(list, static_cast<int>(i), view_);
 }
 
+void ListOverlays::Run(Command command) {
+  if (!lists_ || !tracks_) return;
+  WaypointArray& waypoints = lists_->Waypoints();
+  switch (command) {
+    case Command::kLoadWaypoints: lists_->LoadWaypointsCommand(); break;
+    case Command::kLoadTrack: tracks_->LoadNewTrackOrTell(); break;
+    case Command::kSaveWaypoints: lists_->SaveWaypointsCommand(); break;
+    case Command::kSaveTracks: tracks_->AskSaveTracks(); break;
+    case Command::kClearWaypoints: lists_->ClearWaypointsCommand(); break;
+    case Command::kClearTracks: ClearTracksCommand(*tracks_); break;
+    case Command::kSaveAll:
+      lists_->SaveBothLists();
+      tracks_->AskSaveTracks();
+      break;
+    case Command::kEditWaypoint:
+      if (Waypoint* w = waypoints.NthSelected(0)) WaypointArray::EditWaypoint(*w);
+      break;
+    case Command::kDeleteWaypoints: waypoints.DeleteWaypoints(true); break;
+  }
+}
+
+void ListOverlays::AddWaypointAt(int64_t x, int64_t y) {
+  if (lists_) lists_->Waypoints().AddWaypointAt(x, y);
+}
+
+bool ListOverlays::AnyChanged() {
+  if (!lists_) return false;
+  return lists_->Waypoints().Modified() || lists_->Places().Modified() || (tracks_ && tracks_->AnyTrackModified());
+}
+
 void ListOverlays::Start(const HStorageLink& link, QWidget* view, std::function<void()> changed) {
   StopListening();
   view_ = view;

@@ -39,6 +39,9 @@ class ListOverlays final : public MapOverlays {
   int FindWaypointAt(int64_t x0, int64_t y0, int64_t x1, int64_t y1) override;
   std::string WaypointName(int index) override;
   void SelectOnlyWaypoint(int index) override;
+  void Run(Command command) override;
+  void AddWaypointAt(int64_t x, int64_t y) override;
+  bool AnyChanged() override;
   // Makes the lists (they read their settings), auto-loads the last
   // waypoint file, "Places.wpt" and the last track file, then listens.
   void Start(const HStorageLink& link, QWidget* view, std::function<void()> changed) override;

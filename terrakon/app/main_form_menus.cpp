@@ -61,22 +61,37 @@ void TMainForm::BuildMenus() {
 
   QMenu* files = bar->addMenu(Tr("&F Files"));
   files->setObjectName("mnuFiles");
-  auto fillLoadSave = [&](QMenu* m, const char* prefix) {
-    Item(m, "&1. Waypoints...", (std::string(prefix) + "WP").c_str(), 0);
-    Item(m, "&2. Track...", (std::string(prefix) + "TR").c_str(), 1);
+  using Command = MapOverlays::Command;
+  auto listCommand = [this, guarded](Command c) {
+    return guarded([this, c] {
+      if (overlays_) overlays_->Run(c);
+    });
+  };
+  auto fillLoadSave = [&](QMenu* m, const char* prefix, Command waypoints, Command track) {
+    connect(Item(m, "&1. Waypoints...", (std::string(prefix) + "WP").c_str(), 0), &QAction::triggered, this,
+            listCommand(waypoints));
+    connect(Item(m, "&2. Track...", (std::string(prefix) + "TR").c_str(), 1), &QAction::triggered, this,
+            listCommand(track));
+  };
+  auto fillLoad = [&](QMenu* m, const char* prefix) {
+    fillLoadSave(m, prefix, Command::kLoadWaypoints, Command::kLoadTrack);
+  };
+  auto fillSave = [&](QMenu* m, const char* prefix) {
+    fillLoadSave(m, prefix, Command::kSaveWaypoints, Command::kSaveTracks);
   };
   QMenu* mnuLoad = files->addMenu(Tr("&L Load"));
   mnuLoad->setObjectName("mnuLoad");
-  fillLoadSave(mnuLoad, "mnuLoad");
+  fillLoad(mnuLoad, "mnuLoad");
   QMenu* mnuSave = files->addMenu(Tr("&V Save"));
   mnuSave->setObjectName("mnuSave");
-  fillLoadSave(mnuSave, "mnuSave");
+  fillSave(mnuSave, "mnuSave");
   QMenu* mnuClear = files->addMenu(Tr("&C Clear"));
   mnuClear->setObjectName("mnuClear");
-  fillLoadSave(mnuClear, "mnuClear");
+  fillLoadSave(mnuClear, "mnuClear", Command::kClearWaypoints, Command::kClearTracks);
   files->addSeparator();
   connect(Item(files, "&F Options...", "mnuConfig"), &QAction::triggered, this, waiting);
-  connect(Item(files, "&V Save all", "mnuSaveAll", kTagChanged), &QAction::triggered, this, waiting);
+  connect(Item(files, "&V Save all", "mnuSaveAll", kTagChanged), &QAction::triggered, this,
+          listCommand(Command::kSaveAll));
   connect(Item(files, "&S Save configuration...", "mnuSaveCfg", -1, QKeySequence("Shift+F9")), &QAction::triggered,
           this, guarded([this] { SaveConfiguration(true); }));
   files->addSeparator();
@@ -163,10 +178,10 @@ void TMainForm::BuildMenus() {
 
   auto* popupLoad = new QMenu(this);
   popupLoad->setObjectName("popupLoad");
-  fillLoadSave(popupLoad, "popupLoad");
+  fillLoad(popupLoad, "popupLoad");
   auto* popupSave = new QMenu(this);
   popupSave->setObjectName("popupSave");
-  fillLoadSave(popupSave, "popupSave");
+  fillSave(popupSave, "popupSave");
   findChild<QToolButton*>("btnLoad")->setMenu(popupLoad);
   findChild<QToolButton*>("btnSave")->setMenu(popupSave);
 
@@ -176,8 +191,13 @@ void TMainForm::BuildMenus() {
   mnuNameWP_ = Item(popupMain_, "Waypoint: %s", "mnuNameWP");
   mnuNameWP_->setEnabled(false);
   mnuEditWP_ = Item(popupMain_, "Edit waypoints props...", "mnuEditWP");
+  connect(mnuEditWP_, &QAction::triggered, this, listCommand(Command::kEditWaypoint));
   mnuAddWP_ = Item(popupMain_, "Add waypoint at current position...", "mnuAddWP");
+  connect(mnuAddWP_, &QAction::triggered, this, guarded([this] {
+            if (overlays_) overlays_->AddWaypointAt(pointerX_, pointerY_);
+          }));
   mnuDelWP_ = Item(popupMain_, "Delete waypoint...", "mnuDelWP");
+  connect(mnuDelWP_, &QAction::triggered, this, listCommand(Command::kDeleteWaypoints));
   popupMain_->addSeparator();
   connect(Item(popupMain_, "Open explorer folder with plate path...", "mnuExplore"), &QAction::triggered, this,
           guarded([this] {
@@ -214,7 +234,7 @@ void TMainForm::UpdateMenuChecks(QMenu* menu) {
     else if (tag == kTagUseInet)
       checked = settings::UseInet.Get(link_);
     else if (tag == kTagChanged) {
-      a->setEnabled(false);  // nothing to save until the lists join
+      a->setEnabled(overlays_ && overlays_->AnyChanged());
       continue;
     } else if (tag >= 50 && tag <= 99)
       checked = tool_ + 50 == tag;

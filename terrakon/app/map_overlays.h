@@ -24,6 +24,18 @@ class MapOverlays {
   virtual std::string WaypointName(int index) = 0;
   virtual void SelectOnlyWaypoint(int index) = 0;
 
+  // The file menu's and the pop-up menu's list commands; the waypoint ones
+  // act on the waypoint list, edit and delete on its selected waypoints.
+  enum class Command {
+    kLoadWaypoints, kLoadTrack, kSaveWaypoints, kSaveTracks, kClearWaypoints, kClearTracks, kSaveAll,
+    kEditWaypoint, kDeleteWaypoints,
+  };
+  virtual void Run(Command /*command*/) {}
+  // The waypoint editor on a new waypoint at the pixel position.
+  virtual void AddWaypointAt(int64_t /*x*/, int64_t /*y*/) {}
+  // Something a save would write: the waypoint or places list, or a track.
+  virtual bool AnyChanged() { return false; }
+
   // Start-up, once the settings are read: the lists load their files and
   // report every change through changed. view is the map view (repaints).
   virtual void Start(const HStorageLink& /*link*/, QWidget* /*view*/, std::function<void()> /*changed*/) {}

@@ -147,6 +147,19 @@ bool TrackArray::AnyTrackModified() const {
   return std::any_of(tracks_.begin(), tracks_.end(), [](const auto& t) { return t->modified; });
 }
 
+void TrackArray::DeleteAllButFirst() {
+  if (tracks_.size() > 1) tracks_.erase(tracks_.begin() + 1, tracks_.end());
+  if (!tracks_.empty()) {
+    Track& first = *tracks_.front();
+    first.ClearPoints();
+    first.modified = false;
+    // A later quick save must not overwrite the old file with new points.
+    first.fileName.clear();
+    first.format = kDetectTrackFormat;
+  }
+  CallListeners(-1);
+}
+
 void TrackArray::Clear() {
   tracks_.clear();
   DeleteTrackPoints();

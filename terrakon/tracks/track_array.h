@@ -71,6 +71,9 @@ class TrackArray {
   bool DeleteTrack(int index);
   void RenumberTracks();
   bool AnyTrackModified() const;
+  // Removes every track but the first and empties that one, which then
+  // holds nothing to save and no file to save into; the listeners hear -1.
+  void DeleteAllButFirst();
   // Removes every track and releases the drawing buffers of the library.
   void Clear();
 

@@ -28,11 +28,43 @@ void WaypointLists::AutoLoad(const std::string& programFolder) {
   places_.SetModified(false);
 }
 
-void WaypointLists::RememberWaypointFile() {
+void WaypointLists::RememberWaypointFile() { RememberWaypointFile(false); }
+
+void WaypointLists::RememberWaypointFile(bool modified) {
   settings::WP_LastFile.Set(*link_, waypoints_.FileName());
   settings::WP_LastFormat.Set(*link_, waypoints_.FileFormat());
+  waypoints_.SetModified(modified);
+  waypoints_.CallListeners(-1);
+}
+
+bool WaypointLists::LoadWaypointsCommand() {
+  const bool hadChanges = waypoints_.Modified();
+  if (!waypoints_.LoadWaypointsDialogOrTell()) return false;
+  RememberWaypointFile(hadChanges);
+  return true;
+}
+
+bool WaypointLists::SaveWaypointsCommand() {
+  if (!waypoints_.SaveWaypointsOrTell(false)) return false;
+  // Still modified: the dialog was cancelled or the overwrite refused.
+  RememberWaypointFile(waypoints_.Modified());
+  return true;
+}
+
+bool WaypointLists::ClearWaypointsCommand() {
+  if (!waypoints_.DeleteWaypoints(false)) return false;
+  settings::WP_LastFile.Set(*link_, "");
   waypoints_.SetModified(false);
   waypoints_.CallListeners(-1);
+  return true;
+}
+
+bool WaypointLists::SaveBothLists() {
+  // Unchanged lists are left alone: one without a file would open a save
+  // dialog that cannot say which list it is for.
+  const bool places = !places_.Modified() || places_.SaveWaypointsOrTell(false);
+  const bool waypoints = !waypoints_.Modified() || SaveWaypointsCommand();
+  return places && waypoints;
 }
 
 bool WaypointLists::SavePlacesAtExit() {
@@ -46,6 +78,13 @@ void StartTracks(TrackArray& tracks, const HStorageLink& link) {
   first.name = FixedText(Translate("GPS default track"));
   const std::string last = settings::TR_LastFile.Get(link);
   if (settings::TRAutoload.Get(link) && !last.empty()) tracks.LoadTrackFile(ProgramRelativePath(last));
+}
+
+bool ClearTracksCommand(TrackArray& tracks) {
+  if (!AskYesNo("%s", Translate("Delete all tracks?"))) return false;
+  tracks.DeleteAllButFirst();
+  settings::TR_LastFile.Set(tracks.Link(), "");
+  return true;
 }
 
 }  // namespace tk

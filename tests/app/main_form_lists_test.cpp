@@ -1,6 +1,8 @@
 // The main window with its real downloader (against the loopback tile
 // server) and its real waypoint and track lists.
+#include <QAction>
 #include <QBuffer>
+#include <QMenu>
 #include <QElapsedTimer>
 #include <filesystem>
 
@@ -184,6 +186,110 @@ TEST_F(ListsAndDownloadsTest, CloseAsksAboutChangedWaypointsAndTracks) {
   EXPECT_EQ(asked, (std::vector<std::string>{wp, wp, tr, wp, tr}));
   EXPECT_TRUE(std::filesystem::exists(cfgPath));
   EXPECT_EQ(overlays.tracks()->Count(), 0u);  // cleared at exit
+}
+
+// The pop-up menu over a waypoint and over the bare map, with a stand-in
+// for the waypoint editor, whose window lands with the list windows.
+TEST_F(ListsAndDownloadsTest, PopupMenuEditsAddsAndDeletesWaypoints) {
+  TMainForm& f = OpenWith(nullptr, &overlays);
+  WaypointArray& waypoints = overlays.lists()->Waypoints();
+  Waypoint w = waypoints.NewWaypoint(ScreenToX(150), ScreenToY(400));
+  waypoints.AddWaypoint(w);
+  waypoints.AddWaypoint(waypoints.NewWaypoint(ScreenToX(400), ScreenToY(100)));
+  int edits = 0;
+  SetWaypointEditor([&edits](Waypoint& edited) {
+    edited.name = "Edited" + std::to_string(++edits);
+    return true;
+  });
+  auto* popup = f.findChild<QMenu*>("popupMain");
+  auto action = [&f](const char* name) { return f.findChild<QAction*>(name); };
+
+  f.paintMouseMove(151, 401);
+  EXPECT_EQ(f.paintBox()->cursor().shape(), Qt::PointingHandCursor);
+  f.paintMouseDown(Qt::RightButton, 151, 401);
+  f.paintMouseUp();
+  EXPECT_TRUE(action("mnuEditWP")->isVisible());
+  EXPECT_TRUE(action("mnuDelWP")->isVisible());
+  EXPECT_FALSE(action("mnuAddWP")->isVisible());
+  EXPECT_EQ(action("mnuNameWP")->text().toStdString(), "Waypoint: WP1");
+  popup->close();
+  action("mnuEditWP")->trigger();
+  EXPECT_EQ(waypoints.Items()[0].name, "Edited1");
+  ui.yesNo = {true};
+  action("mnuDelWP")->trigger();
+  ASSERT_EQ(waypoints.Count(), 1u);
+  EXPECT_EQ(ui.events.back().text, "Delete 1 selected waypoints?");
+  EXPECT_EQ(waypoints.Items()[0].X, ScreenToX(400));
+
+  f.paintMouseMove(300, 300);
+  f.paintMouseDown(Qt::RightButton, 300, 300);
+  f.paintMouseUp();
+  EXPECT_TRUE(action("mnuAddWP")->isVisible());
+  EXPECT_FALSE(action("mnuDelWP")->isVisible());
+  popup->close();
+  action("mnuAddWP")->trigger();
+  ASSERT_EQ(waypoints.Count(), 2u);
+  EXPECT_EQ(waypoints.Items()[1].name, "Edited2");
+  EXPECT_EQ(waypoints.Items()[1].X, ScreenToX(300));
+  EXPECT_EQ(waypoints.Items()[1].Y, ScreenToY(300));
+  SetWaypointEditor(nullptr);
+}
+
+// The file menu's list commands through the dialogs, and "Save all"
+// enabled exactly while something is changed.
+TEST_F(ListsAndDownloadsTest, FileMenuSavesClearsAndLoadsTheLists) {
+  TMainForm& f = OpenWith(nullptr, &overlays);
+  auto action = [&f](const char* name) { return f.findChild<QAction*>(name); };
+  auto saveAllEnabled = [&f, &action] {
+    emit f.findChild<QMenu*>("mnuFiles")->aboutToShow();
+    return action("mnuSaveAll")->isEnabled();
+  };
+  WaypointArray& waypoints = overlays.lists()->Waypoints();
+  TrackArray& tracks = *overlays.tracks();
+  overlays.lists()->Places().SetModified(false);
+  EXPECT_FALSE(saveAllEnabled());
+  waypoints.AddWaypoint(waypoints.NewWaypoint(ScreenToX(150), ScreenToY(400)));
+  EXPECT_TRUE(saveAllEnabled());
+
+  const std::string wptFile = dir.File("menu.wpt"), pltFile = dir.File("menu.plt");
+  ui.fileDialogs = {FileDialogResult{wptFile, 0}};
+  action("mnuSaveWP")->trigger();
+  EXPECT_TRUE(std::filesystem::exists(wptFile));
+  EXPECT_EQ(settings::WP_LastFile.Get(f.settings()), wptFile);
+  EXPECT_FALSE(saveAllEnabled());
+
+  ui.yesNo = {true};
+  action("mnuClearWP")->trigger();
+  EXPECT_EQ(waypoints.Count(), 0u);
+  EXPECT_EQ(settings::WP_LastFile.Get(f.settings()), "");
+  ui.fileDialogs = {FileDialogResult{wptFile, 0}};
+  action("popupLoadWP")->trigger();  // the load button's menu runs the same
+  EXPECT_EQ(waypoints.Count(), 1u);
+  EXPECT_FALSE(waypoints.Modified());
+
+  // Save all asks about each changed track; Yes saves it through the dialog.
+  Track& first = tracks[0];
+  for (int sx : {20, 160}) first.AddTrackPoint(first.NewTrackPoint(ScreenToX(sx), ScreenToY(450)));
+  EXPECT_TRUE(saveAllEnabled());
+  ui.events.clear();
+  ui.yesNoCancel = {{kAnswerYes}};
+  ui.fileDialogs = {FileDialogResult{pltFile, 0}};
+  action("mnuSaveAll")->trigger();
+  EXPECT_TRUE(std::filesystem::exists(pltFile));
+  EXPECT_FALSE(saveAllEnabled());
+  ASSERT_FALSE(ui.events.empty());
+  EXPECT_EQ(ui.events.front().text, "Track 1 named \"GPS default track\" is changed.\nSave changes?");
+
+  ui.fileDialogs = {FileDialogResult{pltFile, 0}};
+  action("mnuLoadTR")->trigger();
+  ASSERT_EQ(tracks.Count(), 2u);
+  EXPECT_EQ(tracks[1].Points().size(), 2u);
+  ui.yesNo = {true};
+  action("mnuClearTR")->trigger();
+  ASSERT_EQ(tracks.Count(), 1u);
+  EXPECT_TRUE(tracks[0].Points().empty());
+  EXPECT_EQ(ui.events.back().text, "Delete all tracks?");
+  EXPECT_EQ(settings::TR_LastFile.Get(f.settings()), "");
 }
 
 }  // namespace

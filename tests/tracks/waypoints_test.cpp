@@ -251,6 +251,78 @@ TEST_F(WaypointsTest, StartUpLoadsTheLastFileAndThePlacesAndExitSavesThePlaces) 
   EXPECT_EQ(settings::WP_LastFile.Get(settings_.link), last);
 }
 
+// The file menu's commands: unsaved changes keep the list modified through
+// a merging load and a cancelled save, so the exit question still comes.
+TEST_F(WaypointsTest, FileCommandsKeepUnsavedChangesMarked) {
+  const std::string file = dir_.File("menu.wpt");
+  {
+    WaypointArray one(&wpSettings_, &settings_.link);
+    one.AddWaypoint(one.NewWaypoint(kWorldSize / 4, kWorldSize / 4));
+    ASSERT_TRUE(one.ExportWaypoints(file, 0, false));
+  }
+  WaypointLists lists(&settings_.link);
+  WaypointArray& waypoints = lists.Waypoints();
+
+  ui_.fileDialogs = {FileDialogResult{file, 0}};
+  EXPECT_TRUE(lists.LoadWaypointsCommand());  // into a clean list: unchanged
+  EXPECT_EQ(settings::WP_LastFile.Get(settings_.link), file);
+  EXPECT_FALSE(waypoints.Modified());
+
+  waypoints.AddWaypoint(waypoints.NewWaypoint(1, 1));
+  ui_.fileDialogs = {FileDialogResult{file, 0}};
+  EXPECT_TRUE(lists.LoadWaypointsCommand());
+  EXPECT_EQ(waypoints.Count(), 3u);
+  EXPECT_TRUE(waypoints.Modified());
+
+  // The quick save target is the first file; a cancelled dialog saves nothing.
+  WaypointLists fresh(&settings_.link);
+  fresh.Waypoints().AddWaypoint(fresh.Waypoints().NewWaypoint(1, 1));
+  ui_.fileDialogs = {std::nullopt};
+  EXPECT_TRUE(fresh.SaveWaypointsCommand());
+  EXPECT_TRUE(fresh.Waypoints().Modified());
+  EXPECT_TRUE(lists.SaveWaypointsCommand());
+  EXPECT_FALSE(waypoints.Modified());
+  WaypointArray back(&wpSettings_, &settings_.link);
+  ASSERT_TRUE(back.ImportWaypoints(file, 0));
+  EXPECT_EQ(back.Count(), 3u);
+
+  ui_.events.clear();
+  ui_.yesNo = {false, true};
+  EXPECT_FALSE(lists.ClearWaypointsCommand());
+  EXPECT_EQ(waypoints.Count(), 3u);
+  EXPECT_TRUE(lists.ClearWaypointsCommand());
+  EXPECT_EQ(waypoints.Count(), 0u);
+  EXPECT_FALSE(waypoints.Modified());
+  EXPECT_EQ(settings::WP_LastFile.Get(settings_.link), "");
+  ASSERT_EQ(ui_.events.size(), 2u);
+  EXPECT_EQ(ui_.events[1].text, "Delete 3 total waypoints?");
+}
+
+TEST_F(WaypointsTest, ClearingTracksKeepsTheFirstEmptyAndForgetsTheLastFile) {
+  TrackArray tracks(&settings_.link);
+  for (int i = 0; i < 3; ++i) {
+    Track& t = tracks.AddTrack(tracks.NewTrack());
+    t.AddTrackPoint(t.NewTrackPoint(1, 1));
+    ASSERT_TRUE(t.ExportTrack(dir_.File("t" + std::to_string(i) + ".plt"), 0, false));
+    t.AddTrackPoint(t.NewTrackPoint(2, 2));  // unsaved
+  }
+  ui_.yesNo = {false, true};
+  EXPECT_FALSE(ClearTracksCommand(tracks));
+  EXPECT_EQ(tracks.Count(), 3u);
+  EXPECT_TRUE(ClearTracksCommand(tracks));
+  ASSERT_EQ(tracks.Count(), 1u);
+  EXPECT_TRUE(tracks[0].Points().empty());
+  EXPECT_FALSE(tracks.AnyTrackModified());
+  EXPECT_EQ(settings::TR_LastFile.Get(settings_.link), "");
+  // The emptied track no longer quick-saves over its old file.
+  tracks[0].AddTrackPoint(tracks[0].NewTrackPoint(3, 3));
+  const std::string before = testing::ReadWholeFile(dir_.File("t0.plt"));
+  ui_.fileDialogs = {std::nullopt};
+  EXPECT_TRUE(tracks[0].SaveTrack(false));  // the dialog, cancelled
+  EXPECT_EQ(testing::ReadWholeFile(dir_.File("t0.plt")), before);
+  EXPECT_EQ(ui_.events.back().kind, "save");
+}
+
 TEST_F(WaypointsTest, StartTracksMakesTheDefaultTrackAndReloadsTheLastFile) {
   TrackArray tracks(&settings_.link);
   Track& t = tracks.AddTrack(tracks.NewTrack());
