@@ -132,7 +132,8 @@ class TMainForm final : public QMainWindow {
   std::string PointerPlatePath() const;
   // Painting helpers (main_form_paint.cpp).
   bool RenderPlates(const QRegion& region);
-  bool DrawPlate(QPainter& p, int64_t column, int64_t row, int level, const QRect& rc);
+  // p paints on plates_ with clip as its clip region.
+  bool DrawPlate(QPainter& p, const QRegion& clip, int64_t column, int64_t row, int level, const QRect& rc);
   bool DrawFromAncestor(QPainter& p, const std::string& key, int level, const QRect& rc);
   void DrawCoordRulers(QPainter& p);
   void DrawCenterMark(QPainter& p);

@@ -16,6 +16,7 @@
 #include "terrakon/app/map_overlays.h"
 #include "terrakon/app/map_view.h"
 #include "terrakon/app/navigation.h"
+#include "terrakon/app/plate_blit.h"
 #include "terrakon/config/settings_table.h"
 #include "terrakon/geodesy/coord_format.h"
 #include "terrakon/plates/data_module.h"
@@ -126,7 +127,7 @@ bool TMainForm::RenderPlates(const QRegion& region) {
       coveredRight = std::max(coveredRight, x + g.plateSize);
       coveredBottom = std::max(coveredBottom, y);
       if (!region.intersects(rc)) continue;
-      const bool found = DrawPlate(p, c, r, g.level, rc);
+      const bool found = DrawPlate(p, region, c, r, g.level, rc);
       if (partial) sw.useInet = false;
       if (!ps.drawBorder) continue;
       p.setTransform(QTransform());
@@ -168,9 +169,16 @@ bool TMainForm::RenderPlates(const QRegion& region) {
   return true;
 }
 
-bool TMainForm::DrawPlate(QPainter& p, int64_t column, int64_t row, int level, const QRect& rc) {
+bool TMainForm::DrawPlate(QPainter& p, const QRegion& clip, int64_t column, int64_t row, int level,
+                          const QRect& rc) {
   const PlateRef ref = GetPlate(column, row, level);
   const std::string name = PlateKeyText(column, row, level);
+  if (IsPlateImage(ref) && rc.width() == 256) {
+    // Unscaled plates are copied straight into the picture the painter works on.
+    const BlitTarget target{plates_.bits(), plates_.bytesPerLine(), plates_.width(), plates_.height()};
+    for (const QRect& r : clip) BlitPlate(ref.bits(), rc.left(), rc.top(), {r.x(), r.y(), r.width(), r.height()}, target);
+    return true;
+  }
   if (IsPlateImage(ref)) {
     const double scale = rc.width() / 256.0;
     // Bottom-up rows: drawn with a vertical flip instead of a copy.

@@ -2,10 +2,15 @@
 
 #include "terrakon/app/navigation.h"
 #include "terrakon/app/paint_grid.h"
+#include "terrakon/app/plate_blit.h"
 #include "terrakon/app/selection_brush.h"
 #include "terrakon/app/selection_edit.h"
 #include "terrakon/app/selection_rows.h"
 #include "terrakon/plates/pixel_space.h"
+#include "terrakon/plates/plate_ref.h"
+
+#include <climits>
+#include <vector>
 
 namespace tk {
 namespace {
@@ -29,6 +34,45 @@ TEST(Navigation, CacheNeedAndCorrectionShift) {
   EXPECT_EQ(CorrectionShift(20, 0), 10);
   EXPECT_EQ(CorrectionShift(30, 5), 0);  // never negative
   EXPECT_EQ(MainTitle(28, 4), "Terrakon: 30 (28+4)");
+}
+
+// The copy flips the bottom-up rows, swaps BGR into XRGB and writes nothing
+// outside the clip and the target, whatever the plate's position.
+TEST(PlateBlit, FlipsWidensAndClips) {
+  std::vector<uint8_t> plate(kPlateImageBytes);
+  for (std::size_t i = 0; i < plate.size(); ++i) plate[i] = static_cast<uint8_t>(i * 7 + i / 768);
+  constexpr int kW = 301, kH = 190;
+  constexpr uint32_t kUntouched = 0x12345678;
+  struct Row { int x, y; BlitRect clip; };
+  const Row rows[] = {
+      {0, 0, {0, 0, kW, kH}},          {-3, -70, {0, 0, kW, kH}},  {100, 50, {0, 0, kW, kH}},
+      {20, 10, {25, 13, 7, 5}},        {-255, -255, {0, 0, kW, kH}}, {10, 10, {-50, -50, 1000, 1000}},
+      {kW, 0, {0, 0, kW, kH}},         {0, -256, {0, 0, kW, kH}},   {INT_MAX - 10, INT_MIN + 10, {0, 0, kW, kH}},
+      {5, 5, {INT_MAX - 1, 0, INT_MAX, kH}},
+  };
+  for (const Row& r : rows) {
+    std::vector<uint32_t> picture(kW * kH, kUntouched);
+    BlitPlate(plate.data(), r.x, r.y, r.clip,
+              {reinterpret_cast<uint8_t*>(picture.data()), kW * 4, kW, kH});
+    int written = 0;
+    for (int py = 0; py < kH; ++py)
+      for (int px = 0; px < kW; ++px) {
+        const int64_t u = int64_t{px} - r.x, v = int64_t{py} - r.y;
+        const bool inside = u >= 0 && u < 256 && v >= 0 && v < 256 && px >= r.clip.x &&
+                            px < int64_t{r.clip.x} + r.clip.width && py >= r.clip.y &&
+                            py < int64_t{r.clip.y} + r.clip.height;
+        uint32_t expected = kUntouched;
+        if (inside) {
+          const uint8_t* bgr = &plate[(255 - v) * kPlateLineBytes + u * 3];
+          expected = 0xFF000000u | uint32_t{bgr[2]} << 16 | uint32_t{bgr[1]} << 8 | bgr[0];
+          ++written;
+        }
+        ASSERT_EQ(picture[py * kW + px], expected) << r.x << "," << r.y << " at " << px << "," << py;
+      }
+    if (r.x == 100 && r.y == 50) {
+      EXPECT_EQ(written, 201 * 140);
+    }
+  }
 }
 
 TEST(SelectionEdit, HitTestTable) {
